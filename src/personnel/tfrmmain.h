@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QVector>
+
+class QAction;
+class QLabel;
+class QMenu;
+class QStatusBar;
+class QTimer;
+class TdmData;
+
+// The main window, hub of the program: its menus open every other window.
+class TFrmMain : public QMainWindow
+{
+    Q_OBJECT
+public:
+    explicit TFrmMain(TdmData *dm, QWidget *parent = nullptr);
+
+    // Status bar panels: 0 " 当前用户", 1 the operator, 2 " 当前日期时间",
+    // 3 the clock, 4 the publisher caption.
+    QString panelText(int panel) const;
+    void setOperatorPanel(const QString &name);
+
+    // Handlers.
+    void FormShow();
+    bool FormCloseQuery();
+    void Timer1Timer();
+    void Action505Execute();
+
+    QAction *action(const QString &objectName) const;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildMenus();
+    void buildStatusBar();
+
+    TdmData *m_dm;
+    QVector<QLabel *> m_panels;
+    QTimer *Timer1;
+    bool m_shown = false;
+};
