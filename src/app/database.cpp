@@ -100,10 +100,12 @@ void close(const QString &connectionName)
     }
 }
 
-Result open(const DbSettings &s, bool createIfMissing, const QString &connectionName)
-{
-    close(connectionName);
+namespace {
 
+// Opens the connection and checks or creates what it holds. The caller closes
+// the connection again when this fails.
+Result openChecked(const DbSettings &s, bool createIfMissing, const QString &connectionName)
+{
     int version = 0;
     bool created = false;
     if (s.engine == DbEngine::Sqlite) {
@@ -114,8 +116,7 @@ Result open(const DbSettings &s, bool createIfMissing, const QString &connection
             if (!made.ok())
                 return made;
             created = true;
-        }
-        if (!created) {
+        } else {
             const Result probed = probeSqlite(s, &version);
             if (!probed.ok())
                 return probed;
@@ -125,50 +126,46 @@ Result open(const DbSettings &s, bool createIfMissing, const QString &connection
     QSqlDatabase db = addConnection(s, connectionName);
     if (!db.open()) {
         const QString why = db.lastError().text();
-        close(connectionName);
         if (s.engine == DbEngine::PostgreSql)
             return fail(Failure::Missing, QStringLiteral("无法连接数据库服务器 %1：%2").arg(s.describe(), why));
         return fail(Failure::CannotOpen, QStringLiteral("无法打开数据库文件 %1：%2").arg(s.sqliteFile(), why));
     }
     QString error;
-    if (!runSessionSetup(db, &error)) {
-        close(connectionName);
+    if (!runSessionSetup(db, &error))
         return fail(Failure::CannotOpen, error);
-    }
 
     if (s.engine == DbEngine::PostgreSql) {
-        const SqlDialect &dialect = SqlDialect::of(db);
-        if (dialect.isEmpty(db)) {
-            if (!createIfMissing) {
-                close(connectionName);
+        if (SqlDialect::of(db).isEmpty(db)) {
+            if (!createIfMissing)
                 return fail(Failure::Missing, QStringLiteral("数据库 %1 中没有本系统的数据。").arg(s.describe()));
-            }
-            if (!DatabaseCreator::createSchema(db, backupFolderFor(s), &error)) {
-                close(connectionName);
+            if (!DatabaseCreator::createSchema(db, backupFolderFor(s), &error))
                 return fail(Failure::CannotCreate, QStringLiteral("无法在 %1 中建立数据库：%2").arg(s.describe(), error));
-            }
             created = true;
-        }
-        if (!created) {
+        } else {
             version = DatabaseCreator::storedVersion(db);
-            if (version <= 0) {
-                close(connectionName);
+            if (version <= 0)
                 return fail(Failure::NotOurs, QStringLiteral("数据库 %1 不是本系统的数据库。").arg(s.describe()));
-            }
         }
     }
 
     if (!created) {
-        if (version > Schema::CurrentVersion) {
-            close(connectionName);
+        if (version > Schema::CurrentVersion)
             return fail(Failure::TooNew, QStringLiteral("数据库 %1 由更新版本的程序建立，请升级程序。").arg(s.describe()));
-        }
-        if (version < Schema::CurrentVersion && !DatabaseCreator::upgrade(db, version, &error)) {
-            close(connectionName);
+        if (version < Schema::CurrentVersion && !DatabaseCreator::upgrade(db, version, &error))
             return fail(Failure::CannotOpen, QStringLiteral("数据库 %1 升级失败：%2").arg(s.describe(), error));
-        }
     }
     return Result{};
+}
+
+} // namespace
+
+Result open(const DbSettings &s, bool createIfMissing, const QString &connectionName)
+{
+    close(connectionName);
+    const Result r = openChecked(s, createIfMissing, connectionName);
+    if (!r.ok())
+        close(connectionName);
+    return r;
 }
 
 Result create(const DbSettings &s)

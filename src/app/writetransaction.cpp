@@ -17,6 +17,7 @@ void BindValues(QSqlQuery &query, const QVariantMap &values)
 
 bool WriteTransaction::exec(QSqlQuery &query)
 {
+    m_statements.append(query);
     if (query.exec())
         return true;
     fail(query.lastError());
@@ -26,6 +27,14 @@ bool WriteTransaction::exec(QSqlQuery &query)
 bool WriteTransaction::exec(const QString &sql, const QVariantMap &values)
 {
     QSqlQuery q(m_db);
+    if (values.isEmpty()) {
+        // Unprepared: PostgreSQL cannot prepare DDL.
+        m_statements.append(q);
+        if (q.exec(sql))
+            return true;
+        fail(q.lastError());
+        return false;
+    }
     if (!q.prepare(sql)) {
         fail(q.lastError());
         return false;
@@ -57,6 +66,8 @@ bool WriteTransaction::run(const QSqlDatabase &db, const Body &body, QString *er
             t_current = &tx;
             ok = body(tx);
             t_current = nullptr;
+            for (QSqlQuery &q : tx.m_statements)
+                q.finish();   // no read cursor stays open across the commit
             if (ok) {
                 ok = control.exec(QStringLiteral("COMMIT"));
                 if (!ok)

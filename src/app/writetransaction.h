@@ -1,12 +1,12 @@
 #pragma once
 
 #include <QSqlDatabase>
+#include <QList>
 #include <QSqlError>
+#include <QSqlQuery>
 #include <QString>
 #include <QVariantMap>
 #include <functional>
-
-class QSqlQuery;
 
 // One multi-statement save as one write transaction: committed when the body
 // returns true, rolled back whole otherwise. On SQLite the transaction takes
@@ -42,6 +42,9 @@ private:
 
     QSqlDatabase m_db;
     QSqlError m_error;
+    // Statements of this transaction are released only after it ends: PostgreSQL
+    // refuses to free a prepared statement inside an aborted transaction.
+    QList<QSqlQuery> m_statements;
 };
 
 // Binds named values (":Name" -> value) on a prepared query.
