@@ -12,6 +12,7 @@
 #include "personnel/tfrmmain.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QThread>
 #include <cstdio>
 #include <memory>
@@ -60,7 +61,8 @@ int CreateDatabaseCommand(const QString &folder)
     DbSettings settings = DbSettings::fromConfig(ini);
     if (!folder.isEmpty()) {
         settings.engine = DbEngine::Sqlite;
-        settings.dataFolder = AppPaths::absoluteFolder(folder);
+        // Typed in a shell, so a relative folder means one below the working folder.
+        settings.dataFolder = QDir::cleanPath(QDir::current().absoluteFilePath(folder));
         if (!settings.dataFolder.endsWith(u'/'))
             settings.dataFolder += u'/';
     }
