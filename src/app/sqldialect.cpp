@@ -197,7 +197,7 @@ public:
         return q.exec() && q.next() && q.value(0).toInt() > 0;
     }
 
-    QString beginWrite() const override { return QStringLiteral("BEGIN IMMEDIATE"); }
+    QString beginWrite() const override { return QStringLiteral("BEGIN"); }
 
     bool isRetryable(const QSqlError &error) const override
     {
