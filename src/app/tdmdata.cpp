@@ -69,7 +69,7 @@ bool TdmData::DataModuleCreate(const ConnectUi &ui)
 
         // A fresh installation gets its database in the default folder; a
         // configured folder must already hold one.
-        const bool create = true;
+        const bool create = settings.engine == DbEngine::PostgreSql || settings.defaultFolder;
         const Database::Result r = openDirect(settings, create);
         if (r.ok()) {
             if (ui.status)

@@ -24,7 +24,7 @@ QPixmap splashPicture(const QSize &size)
     p.setPen(Qt::NoPen);
     for (int i = 0; i < 5; ++i) {
         p.setBrush(QColor(255, 255, 255, 28 + 10 * i));
-        p.drawRoundedRect(QRectF(300 + i * 26, 40 + i * 14, 120, 86), 6, 6);
+        p.drawRoundedRect(QRectF(250 + i * 22, 30 + i * 14, 110, 80), 6, 6);
     }
 
     QFont title(QStringLiteral("Noto Sans CJK SC"));
