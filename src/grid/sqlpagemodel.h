@@ -79,6 +79,7 @@ private:
     };
 
     QString orderClause() const;
+    bool readFields();
     bool runCount();
     const Page *page(int pageNo) const;
     bool fetchPage(int pageNo, Page *out) const;
@@ -87,6 +88,7 @@ private:
     bool m_hasDb = false;
     ListQuery m_query;
     QStringList m_fields;
+    QString m_fieldsShape;                              // columns and from the fields were read for
     QList<std::pair<QString, Qt::SortOrder>> m_order;   // field, direction
     int m_rows = 0;
     mutable QHash<int, Page> m_pages;
