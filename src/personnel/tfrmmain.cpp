@@ -1,22 +1,28 @@
 #include "personnel/tfrmmain.h"
 
 #include "app/apppaths.h"
+#include "app/compactdatabase.h"
+#include "app/database.h"
+#include "app/desktop.h"
 #include "app/dispformpos.h"
 #include "app/filedialogs.h"
 #include "app/globals.h"
 #include "app/showmess.h"
 #include "app/tdmdata.h"
+#include "personnel/mainactions.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDateTime>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLocale>
 #include <QMenuBar>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
+#include <QToolBar>
 
 namespace {
 const QString ClockFormat = QStringLiteral("yyyy-MM-dd hh:mm:ss");
@@ -47,17 +53,21 @@ TFrmMain::TFrmMain(TdmData *dm, QWidget *parent)
 
 void TFrmMain::buildMenus()
 {
-    QMenu *file = menuBar()->addMenu(QStringLiteral("文件(&F)"));
-    file->setObjectName(QStringLiteral("N1"));
-    QAction *quit = file->addAction(QStringLiteral("退出系统"));
-    quit->setObjectName(QStringLiteral("actExit"));
-    connect(quit, &QAction::triggered, this, &QWidget::close);
-
-    QMenu *data = menuBar()->addMenu(QStringLiteral("数据(&D)"));
-    data->setObjectName(QStringLiteral("N5"));
-    QAction *a505 = data->addAction(QStringLiteral("连接网络数据"));
-    a505->setObjectName(QStringLiteral("Action505"));
-    connect(a505, &QAction::triggered, this, &TFrmMain::Action505Execute);
+    m_actions = new MainActions(this);
+    const auto on = [this](const char *name, void (TFrmMain::*handler)()) {
+        m_actions->setHandler(QString::fromLatin1(name), [this, handler] { (this->*handler)(); });
+    };
+    on("actExit", &TFrmMain::closeMain);
+    on("actClose", &TFrmMain::closeMain);
+    on("Action504", &TFrmMain::Action504Execute);
+    on("Action505", &TFrmMain::Action505Execute);
+    on("actViewToolBar", &TFrmMain::ViewToolBarExecute);
+    on("actViewStatusBar", &TFrmMain::ViewStatusBarExecute);
+    on("actCalculator", &TFrmMain::CalculatorExecute);
+    on("actNotepad", &TFrmMain::NotepadExecute);
+    on("actHelpFile", &TFrmMain::HelpFileExecute);
+    on("actReadme", &TFrmMain::ReadmeExecute);
+    on("actWhatsNew", &TFrmMain::WhatsNewExecute);
 }
 
 void TFrmMain::buildStatusBar()
@@ -97,7 +107,76 @@ void TFrmMain::setOperatorPanel(const QString &name)
 
 QAction *TFrmMain::action(const QString &objectName) const
 {
-    return findChild<QAction *>(objectName);
+    return m_actions->action(objectName);
+}
+
+void TFrmMain::closeMain()
+{
+    close();
+}
+
+void TFrmMain::ViewToolBarExecute()
+{
+    m_actions->toolBar()->setVisible(action(QStringLiteral("actViewToolBar"))->isChecked());
+}
+
+void TFrmMain::ViewStatusBarExecute()
+{
+    statusBar()->setVisible(action(QStringLiteral("actViewStatusBar"))->isChecked());
+}
+
+void TFrmMain::CalculatorExecute()
+{
+    if (!Desktop::startFirst(Desktop::calculators()))
+        ShowMess(QStringLiteral("没有找到计算器程序，请先安装一个计算器（例如 gnome-calculator）。"), MessError);
+}
+
+void TFrmMain::NotepadExecute()
+{
+    if (!Desktop::startFirst(Desktop::textEditors()))
+        ShowMess(QStringLiteral("没有找到文本编辑程序，请先安装一个文本编辑器（例如 gedit）。"), MessError);
+}
+
+void TFrmMain::openProgramFile(const QString &name)
+{
+    const QString path = AppPaths::programDir() + name;
+    if (!QFileInfo::exists(path))
+        ShowMess(QStringLiteral("文件 %1 不存在。").arg(path), MessError);
+    else if (!Desktop::open(path))
+        ShowMess(QStringLiteral("没有可以打开 %1 的程序。").arg(path), MessError);
+}
+
+void TFrmMain::HelpFileExecute()
+{
+    openProgramFile(QStringLiteral("help/index.html"));
+}
+
+void TFrmMain::ReadmeExecute()
+{
+    openProgramFile(QStringLiteral("readme.txt"));
+}
+
+void TFrmMain::WhatsNewExecute()
+{
+    openProgramFile(QStringLiteral("whatisnew.txt"));
+}
+
+void TFrmMain::Action504Execute()
+{
+    // The connection is closed for the compaction and opened again after it.
+    const DbSettings settings = m_dm ? m_dm->settings() : DbSettings();
+    Database::close(Database::ConnectionName);
+    QString why;
+    const bool ok = CompactDatabase(settings, &why);
+    const Database::Result reopened = Database::open(settings, false);
+    if (m_dm)
+        m_dm->DbReady = reopened.ok();
+    if (ok)
+        ShowMess(QStringLiteral("压缩数据库成功！"), MessInfo);
+    else
+        ShowMess(QStringLiteral("压缩数据库失败！"), MessError);
+    if (!reopened.ok())
+        ShowMess(reopened.message, MessError);
 }
 
 void TFrmMain::showEvent(QShowEvent *event)

@@ -8,6 +8,7 @@ class QLabel;
 class QMenu;
 class QStatusBar;
 class QTimer;
+class MainActions;
 class TdmData;
 
 // The main window, hub of the program: its menus open every other window.
@@ -26,7 +27,17 @@ public:
     void FormShow();
     bool FormCloseQuery();
     void Timer1Timer();
+    void Action504Execute();
     void Action505Execute();
+    void ViewToolBarExecute();
+    void ViewStatusBarExecute();
+    void CalculatorExecute();
+    void NotepadExecute();
+    void HelpFileExecute();
+    void ReadmeExecute();
+    void WhatsNewExecute();
+
+    MainActions *actions() const { return m_actions; }
 
     QAction *action(const QString &objectName) const;
 
@@ -37,8 +48,11 @@ protected:
 private:
     void buildMenus();
     void buildStatusBar();
+    void closeMain();
+    void openProgramFile(const QString &name);
 
     TdmData *m_dm;
+    MainActions *m_actions = nullptr;
     QVector<QLabel *> m_panels;
     QTimer *Timer1;
     bool m_shown = false;
