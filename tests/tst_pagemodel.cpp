@@ -222,6 +222,16 @@ void TestPageModel::sumAndLocate()
     for (int r = 0; r < first; ++r)
         QVERIFY(m.value(r, QStringLiteral("F_name")).toString() != QStringLiteral("王芳"));
     QCOMPARE(m.value(first, QStringLiteral("F_name")).toString(), QStringLiteral("王芳"));
+
+    // Yes/no columns read as booleans on both engines; a new statement comes in its own order.
+    ListQuery flags = employeeList();
+    flags.columns += QStringLiteral(", F_useFlag");
+    flags.baseOrder = QStringLiteral("F_code");
+    QVERIFY(m.setQuery(flags));
+    QCOMPARE(m.value(0, QStringLiteral("F_useFlag")).typeId(), int(QMetaType::Bool));
+    QCOMPARE(m.value(0, QStringLiteral("F_useFlag")).toBool(), false);
+    QVERIFY(m.orderText().isEmpty());
+    QCOMPARE(m.value(0, QStringLiteral("F_code")).toString(), QStringLiteral("E00000"));
 }
 
 void TestPageModel::memoryStaysBounded()

@@ -51,7 +51,8 @@ public:
         case ColType::Float:
             return n + QStringLiteral(" REAL");
         case ColType::Bool:
-            return n + QStringLiteral(" INTEGER NOT NULL DEFAULT 0 CHECK (%1 IN (0,1))").arg(n);
+            // Declared BOOLEAN so that drivers report the column as yes/no; stored as 1/0.
+            return n + QStringLiteral(" BOOLEAN NOT NULL DEFAULT 0 CHECK (%1 IN (0,1))").arg(n);
         case ColType::Date:
             // Only the plain yyyy-MM-dd form is accepted, so text order is date order.
             return n + QStringLiteral(" TEXT CHECK (%1 IS NULL OR (length(%1) = 10 AND %1 GLOB "

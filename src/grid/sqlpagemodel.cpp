@@ -5,6 +5,7 @@
 
 #include <QRegularExpression>
 #include <QSqlQuery>
+#include <QSqlField>
 #include <QSqlRecord>
 
 namespace {
@@ -44,7 +45,9 @@ QSqlDatabase SqlPageModel::database() const
 
 bool SqlPageModel::setQuery(const ListQuery &query)
 {
+    // A new statement comes in its own order; refresh() keeps a sort.
     m_query = query;
+    m_order.clear();
     return refresh();
 }
 
@@ -67,8 +70,13 @@ bool SqlPageModel::readFields()
         return false;
     }
     const QSqlRecord rec = q.record();
-    for (int i = 0; i < rec.count(); ++i)
+    m_boolFields.clear();
+    for (int i = 0; i < rec.count(); ++i) {
         m_fields << rec.fieldName(i);
+        // SQLite hands yes/no columns back as 1/0; they read as booleans on both engines.
+        if (rec.field(i).metaType().id() == QMetaType::Bool)
+            m_boolFields << i;
+    }
     m_fieldsShape = shape;
     return true;
 }
@@ -162,6 +170,10 @@ bool SqlPageModel::fetchPage(int pageNo, Page *out) const
         QVector<QVariant> row(columns);
         for (int c = 0; c < columns; ++c)
             row[c] = q.value(c);
+        for (int c : m_boolFields) {
+            if (!row[c].isNull())
+                row[c] = row[c].toBool();
+        }
         out->rows.append(std::move(row));
     }
     q.finish();   // no read cursor stays open

@@ -88,7 +88,8 @@ private:
     bool m_hasDb = false;
     ListQuery m_query;
     QStringList m_fields;
-    QString m_fieldsShape;                              // columns and from the fields were read for
+    QString m_fieldsShape;
+    QList<int> m_boolFields;                           // columns of yes/no type                              // columns and from the fields were read for
     QList<std::pair<QString, Qt::SortOrder>> m_order;   // field, direction
     int m_rows = 0;
     mutable QHash<int, Page> m_pages;
