@@ -13,7 +13,7 @@ QARVEL_PACKAGES=(
     sqlite3 libsqlite3-dev postgresql
     qt6-charts-dev libqt6opengl6-dev libxkbcommon-dev libgl-dev
     libxlsxwriter-dev libfreexl-dev libquazip1-qt6-dev libsodium-dev
-    libkainjow-mustache-dev
+    libkainjow-mustache-dev zlib1g-dev poppler-utils
     xvfb xauth fonts-noto-cjk imagemagick xdg-utils
 )
 
