@@ -1,5 +1,7 @@
 #include "app/startup.h"
 
+#include "access/accesscommands.h"
+#include "access/tfrmoperlogin.h"
 #include "app/apppaths.h"
 #include "app/configini.h"
 #include "app/database.h"
@@ -46,11 +48,15 @@ int RunProgram(QApplication &app)
 
     splash->setStatus(QStringLiteral("连接成功，正在登录 ....."));
     TFrmMain main(&dm);
+    ConnectAccessCommands(&main, &dm);
     splash->setStatus(QStringLiteral("连接成功，正在登录 ..."));
     QThread::msleep(20);
     splash->setStatus(QStringLiteral("连接成功，正在登录 ....."));
     splash.reset();
 
+    // Nobody works without logging in: a cancelled or refused first login ends the program.
+    if (!TfrmOperLogin::ShowLogin(&dm, &main, false))
+        return 0;
     main.show();
     return app.exec();
 }

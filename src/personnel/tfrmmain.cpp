@@ -1,6 +1,7 @@
 #include "personnel/tfrmmain.h"
 
 #include "app/apppaths.h"
+#include "app/autobackup.h"
 #include "app/compactdatabase.h"
 #include "app/database.h"
 #include "app/desktop.h"
@@ -9,6 +10,12 @@
 #include "app/globals.h"
 #include "app/showmess.h"
 #include "app/tdmdata.h"
+#include "grid/datagrid.h"
+#include "grid/gridlayout.h"
+#include "grid/sqlpagemodel.h"
+#include "grid/tfrmrowarrangegl.h"
+#include "personnel/employeebrowser.h"
+#include "personnel/employeecommands.h"
 #include "personnel/mainactions.h"
 
 #include <QAction>
@@ -20,6 +27,7 @@
 #include <QLocale>
 #include <QMenuBar>
 #include <QScreen>
+#include <QSplitter>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
@@ -42,6 +50,7 @@ TFrmMain::TFrmMain(TdmData *dm, QWidget *parent)
         move(screen->availableGeometry().center() - rect().center());
 
     buildMenus();
+    buildBody();
     buildStatusBar();
 
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -58,6 +67,12 @@ void TFrmMain::buildMenus()
         m_actions->setHandler(QString::fromLatin1(name), [this, handler] { (this->*handler)(); });
     };
     on("actExit", &TFrmMain::closeMain);
+    on("Action203", &TFrmMain::Action203Execute);
+    on("Action32", &TFrmMain::Action32Execute);
+    on("Action204", &TFrmMain::Action204Execute);
+    on("Action205", &TFrmMain::Action205Execute);
+    on("Action206", &TFrmMain::Action206Execute);
+    on("actViewTree", &TFrmMain::ViewTreeExecute);
     on("actClose", &TFrmMain::closeMain);
     on("Action504", &TFrmMain::Action504Execute);
     on("Action505", &TFrmMain::Action505Execute);
@@ -68,6 +83,22 @@ void TFrmMain::buildMenus()
     on("actHelpFile", &TFrmMain::HelpFileExecute);
     on("actReadme", &TFrmMain::ReadmeExecute);
     on("actWhatsNew", &TFrmMain::WhatsNewExecute);
+}
+
+void TFrmMain::buildBody()
+{
+    m_body = new QSplitter(Qt::Vertical, this);
+    m_body->setObjectName(QStringLiteral("Splitter2"));
+    m_browser = new EmployeeBrowser(m_dm, m_body);
+    m_body->addWidget(m_browser);
+    setCentralWidget(m_body);
+
+    connect(m_browser, &EmployeeBrowser::editRequested, this, [this] { action(QStringLiteral("Action202"))->trigger(); });
+    connect(m_browser, &EmployeeBrowser::leftPaneToggled, this, [this] { action(QStringLiteral("actViewTree"))->trigger(); });
+    connect(m_browser, &EmployeeBrowser::advancedCount, this, [this](const QString &text) { m_panels[2]->setText(text); });
+
+    // The department tree is filled when the window is made.
+    m_browser->LoadDepartments();
 }
 
 void TFrmMain::buildStatusBar()
@@ -165,7 +196,10 @@ void TFrmMain::Action504Execute()
 {
     // The connection is closed for the compaction and opened again after it.
     const DbSettings settings = m_dm ? m_dm->settings() : DbSettings();
-    Database::close(Database::ConnectionName);
+    if (m_dm)
+        m_dm->CloseConnection();
+    else
+        Database::close(Database::ConnectionName);
     QString why;
     const bool ok = CompactDatabase(settings, &why);
     const Database::Result reopened = Database::open(settings, false);
@@ -200,7 +234,73 @@ void TFrmMain::FormShow()
     Timer1->start();
 
     AutoBackupMode = m_dm ? m_dm->config().ReadInteger(QStringLiteral("config"), QStringLiteral("ibak"), 0) : 0;
+    // A failed backup has given its message; the start goes on regardless.
+    if (m_dm && AutoBackup::ShouldAutoBackup(AutoBackupMode, QDate::currentDate()))
+        m_dm->AutoBackup();
+    m_browser->RefreshEmployees();
+    LoadGridLayout(m_browser->grid(), QStringLiteral("empmain"));
+    m_browser->FillItemList(EmployeeListQuery::itemValuesSql(0), 0);
+
     BirthdayReminderOnStart = m_dm && m_dm->config().ReadBool(QStringLiteral("set"), QStringLiteral("awokeflag"), false);
+}
+
+EmployeeBrowser *TFrmMain::browser() const
+{
+    return m_browser;
+}
+
+void TFrmMain::RefreshEmployees()
+{
+    m_browser->RefreshEmployees();
+}
+
+void TFrmMain::ViewTreeExecute()
+{
+    m_browser->leftPane()->setVisible(action(QStringLiteral("actViewTree"))->isChecked());
+}
+
+void TFrmMain::Action203Execute()
+{
+    if (m_browser->QryMain()->rowCount() == 0)
+        return;
+    const QString question = QStringLiteral("删除当前员工，将删除当前员工所有相关资料，\n真的要删除当前员工")
+                             + m_browser->currentValue(QStringLiteral("F_name")).toString() + QStringLiteral("吗？");
+    if (ShowMess(question, MessQuestion) == MessNo)
+        return;
+    if (!EmployeeCommands::DeleteEmployee(m_dm ? m_dm->ADOcnn() : QSqlDatabase(), m_browser->currentEmployeeId())) {
+        ShowMess(QStringLiteral("操作失败，请检查连接..."), MessError);
+        return;
+    }
+    m_browser->RefreshEmployees();
+}
+
+void TFrmMain::Action32Execute()
+{
+    if (m_browser->QryMain()->rowCount() == 0) {
+        ShowMess(QStringLiteral("员工档案记录是空，不能复制！"), MessInfo);
+        return;
+    }
+    if (m_openEmployeeEditor)
+        m_openEmployeeEditor(2);
+}
+
+void TFrmMain::Action204Execute()
+{
+    QString order;
+    TfrmRowArrangeGl::GetSortOrder(m_browser->grid(), order);
+    // Cancel gives an empty order too, which returns the list to its own order.
+    m_browser->grid()->setOrderText(order);
+}
+
+void TFrmMain::Action205Execute()
+{
+    ChooseGridColumns(m_browser->grid());
+}
+
+void TFrmMain::Action206Execute()
+{
+    if (ShowMess(QStringLiteral("真的要保存当前网格设置吗？"), MessQuestion) == MessYes)
+        SaveGridLayout(m_browser->grid(), QStringLiteral("empmain"));
 }
 
 void TFrmMain::Timer1Timer()

@@ -2,13 +2,16 @@
 
 #include <QMainWindow>
 #include <QVector>
+#include <functional>
 
 class QAction;
 class QLabel;
 class QMenu;
 class QStatusBar;
 class QTimer;
+class EmployeeBrowser;
 class MainActions;
+class QSplitter;
 class TdmData;
 
 // The main window, hub of the program: its menus open every other window.
@@ -27,6 +30,12 @@ public:
     void FormShow();
     bool FormCloseQuery();
     void Timer1Timer();
+    void Action203Execute();
+    void Action32Execute();
+    void Action204Execute();
+    void Action205Execute();
+    void Action206Execute();
+    void ViewTreeExecute();
     void Action504Execute();
     void Action505Execute();
     void ViewToolBarExecute();
@@ -38,6 +47,10 @@ public:
     void WhatsNewExecute();
 
     MainActions *actions() const { return m_actions; }
+    EmployeeBrowser *browser() const;
+    void RefreshEmployees();
+    // The employee editor, once built: mode 0 new, 1 change, 2 copy.
+    void setEmployeeEditor(std::function<void(int mode)> open) { m_openEmployeeEditor = std::move(open); }
 
     QAction *action(const QString &objectName) const;
 
@@ -47,12 +60,16 @@ protected:
 
 private:
     void buildMenus();
+    void buildBody();
     void buildStatusBar();
     void closeMain();
     void openProgramFile(const QString &name);
 
     TdmData *m_dm;
     MainActions *m_actions = nullptr;
+    QSplitter *m_body = nullptr;
+    EmployeeBrowser *m_browser = nullptr;
+    std::function<void(int mode)> m_openEmployeeEditor;
     QVector<QLabel *> m_panels;
     QTimer *Timer1;
     bool m_shown = false;
