@@ -2,6 +2,7 @@
 
 #include "access/accesscommands.h"
 #include "access/tfrmoperlogin.h"
+#include "admin/dictionarycommands.h"
 #include "app/apppaths.h"
 #include "app/configini.h"
 #include "app/database.h"
@@ -49,6 +50,7 @@ int RunProgram(QApplication &app)
     splash->setStatus(QStringLiteral("连接成功，正在登录 ....."));
     TFrmMain main(&dm);
     ConnectAccessCommands(&main, &dm);
+    ConnectDictionaryCommands(&main, &dm);
     splash->setStatus(QStringLiteral("连接成功，正在登录 ..."));
     QThread::msleep(20);
     splash->setStatus(QStringLiteral("连接成功，正在登录 ....."));

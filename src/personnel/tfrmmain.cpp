@@ -12,6 +12,7 @@
 #include "app/tdmdata.h"
 #include "grid/datagrid.h"
 #include "grid/gridlayout.h"
+#include "grid/gridservices.h"
 #include "grid/sqlpagemodel.h"
 #include "grid/tfrmrowarrangegl.h"
 #include "personnel/employeebrowser.h"
@@ -72,6 +73,7 @@ void TFrmMain::buildMenus()
     on("Action204", &TFrmMain::Action204Execute);
     on("Action205", &TFrmMain::Action205Execute);
     on("Action206", &TFrmMain::Action206Execute);
+    on("Action301", &TFrmMain::Action301Execute);
     on("actViewTree", &TFrmMain::ViewTreeExecute);
     on("actClose", &TFrmMain::closeMain);
     on("Action504", &TFrmMain::Action504Execute);
@@ -295,6 +297,11 @@ void TFrmMain::Action204Execute()
 void TFrmMain::Action205Execute()
 {
     ChooseGridColumns(m_browser->grid());
+}
+
+void TFrmMain::Action301Execute()
+{
+    ExportGridToExcel(m_browser->grid(), QStringLiteral("员工档案"), true);
 }
 
 void TFrmMain::Action206Execute()

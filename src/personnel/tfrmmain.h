@@ -35,6 +35,7 @@ public:
     void Action204Execute();
     void Action205Execute();
     void Action206Execute();
+    void Action301Execute();
     void ViewTreeExecute();
     void Action504Execute();
     void Action505Execute();
