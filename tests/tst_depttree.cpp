@@ -6,6 +6,7 @@
 #include "admin/dictionarycommands.h"
 #include "admin/tdlgentercaption.h"
 #include "admin/tfrmtreecodeman.h"
+#include "app/deptfilter.h"
 #include "app/deptpicker.h"
 #include "app/modal.h"
 #include "app/tdmdata.h"
@@ -274,19 +275,40 @@ void TestDeptTree::renameMovesExactSubtree()
     QCOMPARE(TFrmTreeCodeMan::nodePath(node(w, QStringLiteral("财务中心"))), moved);
     QCOMPARE(TFrmTreeCodeMan::nodePath(node(w, QStringLiteral("会计组"))), moved + QStringLiteral("\\会计组"));
     QCOMPARE(TdmData::NodeData(node(w, QStringLiteral("财务中心"))).F_name, QStringLiteral("财务中心"));
+
+    // A level-1 department takes everything below it along.
+    QVERIFY(select(w, QStringLiteral("总公司")));
+    ModalScript again({typeName(QStringLiteral("集团"))});
+    w.btnEditClick();
+    QCOMPARE(spy.texts(), QStringList());
+    const QString group = QStringLiteral("\\\\集团");
+    QCOMPARE(employees(t), (QStringList{QStringLiteral("E01 ") + group + QStringLiteral("\\财务中心"),
+                                        QStringLiteral("E02 ") + group + QStringLiteral("\\财务中心\\会计组"),
+                                        QStringLiteral("E03 ") + group + QStringLiteral("\\财务部二组"),
+                                        QStringLiteral("E04 ") + group, QStringLiteral("E05 ") + group + QStringLiteral("\\IT部")}));
+    QVariantMap below;
+    const QString inGroup = DeptSubtreeCondition(QStringLiteral("F_likecode"), group, below);
+    QCOMPARE(t.scalar(QStringLiteral("select count(*) from t_treecode where (1=1)") + inGroup, below).toInt(), int(Depts.size()));
+    QCOMPARE(TFrmTreeCodeMan::nodePath(node(w, QStringLiteral("招聘组"))), group + QStringLiteral("\\人事部\\招聘组"));
 }
 
 void TestDeptTree::renameWritesNothing_data()
 {
     QTest::addColumn<QString>("typed");   // empty: the dialog is cancelled
-    QTest::newRow("only the letter case") << QStringLiteral("it部");
-    QTest::newRow("the same name with blanks") << QStringLiteral("  IT部 ");
-    QTest::newRow("cancelled") << QString();
+    QTest::addColumn<QStringList>("messages");
+    QTest::newRow("only the letter case") << QStringLiteral("it部") << QStringList();
+    QTest::newRow("the same name with blanks") << QStringLiteral("  IT部 ") << QStringList();
+    QTest::newRow("cancelled") << QString() << QStringList();
+    // Two departments of one path would share their employees.
+    QTest::newRow("a sibling's name") << QStringLiteral("人事部")
+                                      << QStringList{QStringLiteral("同一级别下已有名为“人事部”的部门，请换一个名称！")};
+    QTest::newRow("a backslash") << QStringLiteral("IT\\部") << QStringList{QStringLiteral("部门名称不能包含反斜杠“\\”，请重新输入！")};
 }
 
 void TestDeptTree::renameWritesNothing()
 {
     QFETCH(QString, typed);
+    QFETCH(QStringList, messages);
     TestDatabase t;
     QVERIFY2(t.ok(), qPrintable(t.error()));
     TdmData dm;
@@ -300,7 +322,7 @@ void TestDeptTree::renameWritesNothing()
     ModalScript modal({typed.isEmpty() ? cancel() : typeName(typed)});
     w.btnEditClick();
     QCOMPARE(modal.titles.size(), 1);
-    QCOMPARE(spy.texts(), QStringList());
+    QCOMPARE(spy.texts(), messages);
     QCOMPARE(employees(t), people);
     QCOMPARE(treeRows(t), tree);
     QVERIFY(node(w, QStringLiteral("IT部")));

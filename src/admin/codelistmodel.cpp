@@ -86,8 +86,10 @@ bool CodeListModel::submitAll()
         &m_error);
     if (!ok)
         return false;
-    // New rows get their F_ID from the engine; the list is read again for them.
-    return reload();
+    // New rows get their F_ID from the engine; the list is read again for
+    // them. A failed reading leaves lastError() set, the save stands.
+    reload();
+    return true;
 }
 
 void CodeListModel::revertAll()

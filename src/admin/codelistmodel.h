@@ -37,8 +37,9 @@ public:
 
     // Writes every pending change in one transaction under the current
     // category (appended entries get it; appended entries left blank are not
-    // stored), then reads the list again. On failure nothing is written and
-    // the pending changes stay.
+    // stored), then reads the list again (a failed reading leaves lastError()
+    // set and the list empty). False when the write failed: then nothing is
+    // written and the pending changes stay.
     bool submitAll();
     void revertAll();
 

@@ -266,6 +266,8 @@ void TFrmCodeMan::tbSaveClick()
         ShowMess(TdmData::FailedText, MessError);
         return;
     }
+    if (!m_list->lastError().isEmpty())
+        ShowMess(TdmData::OpenFailedText, MessError);
     setEditing(false);
 }
 

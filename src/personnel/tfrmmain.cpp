@@ -99,6 +99,20 @@ void TFrmMain::buildBody()
     connect(m_browser, &EmployeeBrowser::leftPaneToggled, this, [this] { action(QStringLiteral("actViewTree"))->trigger(); });
     connect(m_browser, &EmployeeBrowser::advancedCount, this, [this](const QString &text) { m_panels[2]->setText(text); });
 
+    // The employee grid's pop-up menu.
+    DataGrid *grid = m_browser->grid();
+    grid->setContextMenuPolicy(Qt::ActionsContextMenu);
+    for (const char *name : {"Action201", "Action202", "Action203", "-", "Action204", "Action205", "Action206",
+                             "Action305", "actChangeDept"}) {
+        if (qstrcmp(name, "-") == 0) {
+            auto *separator = new QAction(grid);
+            separator->setSeparator(true);
+            grid->addAction(separator);
+        } else {
+            grid->addAction(action(QString::fromLatin1(name)));
+        }
+    }
+
     // The department tree is filled when the window is made.
     m_browser->LoadDepartments();
 }
