@@ -143,7 +143,7 @@ export QARVEL_TEST_PG="host=127.0.0.1 port=$PGPORT_USED user=postgres dbname=pos
 # ctest's exit status becomes ours.
 status=0
 QT_QPA_PLATFORM=offscreen setsid ctest --test-dir "$ROOT/build" \
-    --no-tests=error --output-on-failure --timeout 1200 "$@" &
+    --no-tests=error --output-on-failure --timeout 600 "$@" &
 CTEST_PID=$!
 wait "$CTEST_PID" || status=$?
 CTEST_PID=""

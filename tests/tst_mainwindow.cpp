@@ -99,6 +99,7 @@ private slots:
     void deleteFailureLeavesEverything();
     void copyOnEmptyList();
     void resignedRowsAreRed();
+    void mainReports();
 };
 
 void TestMainWindow::menusAndToolBar()
@@ -303,6 +304,35 @@ void TestMainWindow::resignedRowsAreRed()
     QCOMPARE(cell.data(Qt::ForegroundRole).value<QBrush>().color(), QColor(Qt::red));
     const QModelIndex other = b->grid()->model()->index(row == 0 ? 1 : 0, 0);
     QVERIFY(other.data(Qt::ForegroundRole).value<QBrush>().color() != QColor(Qt::red));
+}
+
+void TestMainWindow::mainReports()
+{
+    Fixture f;
+    QVERIFY2(f.main, qPrintable(f.t.error()));
+    const qint64 id = f.t.scalar(QStringLiteral("select F_ID from t_employee where F_code = 'E01'")).toLongLong();
+    QVERIFY(f.t.exec(QStringLiteral("insert into t_gongzuoJL(F_empID,F_name) values(:id,'前一家公司')"), {{QStringLiteral(":id"), id}}));
+    QVERIFY(f.browser()->grid()->locate(QStringLiteral("F_code"), QStringLiteral("E01")));
+
+    QStringList shown;
+    const ModalHandler previous = SetModalHandler([&](QDialog *d) {
+        shown << QString::fromLatin1(d->metaObject()->className());
+        return 0;
+    });
+    MessageSpy spy;
+    f.main->Action303Execute();
+    f.main->Action304Execute();
+    QCOMPARE(shown.size(), 2);
+    QVERIFY2(spy.messages().isEmpty(), qPrintable(spy.texts().join(u'|')));
+
+    // An empty list prints nothing at all.
+    shown.clear();
+    f.t.exec(QStringLiteral("delete from t_employee"));
+    f.main->RefreshEmployees();
+    f.main->Action303Execute();
+    f.main->Action304Execute();
+    QVERIFY(shown.isEmpty());
+    SetModalHandler(previous);
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -10,7 +10,6 @@
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QStorageInfo>
 #include <QUuid>
 
 namespace Database {
@@ -40,14 +39,6 @@ bool runSessionSetup(QSqlDatabase &db, QString *error)
         }
     }
     return true;
-}
-
-bool onLocalDisk(const QString &file)
-{
-    const QByteArray type = QStorageInfo(QFileInfo(file).absolutePath()).fileSystemType().toLower();
-    static const QList<QByteArray> network = {"nfs", "nfs4", "cifs", "smb", "smb2", "smb3", "smbfs", "ncpfs", "afs",
-                                              "9p", "fuse.sshfs", "sshfs", "davfs", "fuse.davfs2", "glusterfs", "ceph"};
-    return !type.isEmpty() && !network.contains(type);
 }
 
 QString backupFolderFor(const DbSettings &s)
@@ -142,13 +133,6 @@ Result openChecked(const DbSettings &s, bool createIfMissing, const QString &con
     QString error;
     if (!runSessionSetup(db, &error))
         return fail(Failure::CannotOpen, error);
-    if (s.engine == DbEngine::Sqlite && onLocalDisk(s.sqliteFile())) {
-        // Memory-mapped reads halve the time of a full scan (a contains-search
-        // of the employee list). Not on a network share, where a lost
-        // connection would end the program instead of failing a read.
-        QSqlQuery mmap(db);
-        mmap.exec(QStringLiteral("PRAGMA mmap_size = %1").arg(qint64(1) << 30));
-    }
 
     if (s.engine == DbEngine::PostgreSql) {
         if (SqlDialect::of(db).isEmpty(db)) {

@@ -72,6 +72,7 @@ const QVector<TableDef> &tables()
             {QStringLiteral("ix_employee_code"), {QStringLiteral("F_code")}},
             {QStringLiteral("ix_employee_name"), {QStringLiteral("F_name")}},
             {QStringLiteral("ix_employee_dept"), {QStringLiteral("F_dept")}},
+            {QStringLiteral("ix_employee_useflag"), {QStringLiteral("F_useFlag")}},
             {QStringLiteral("ix_employee_useflag_name"), {QStringLiteral("F_useFlag"), QStringLiteral("F_name")}},
             {QStringLiteral("ix_employee_birthday"), {QStringLiteral("F_birthDay")}},
             {QStringLiteral("ix_employee_begindate"), {QStringLiteral("F_beginDate")}},

@@ -8,6 +8,7 @@
 #include "app/dispformpos.h"
 #include "app/filedialogs.h"
 #include "app/globals.h"
+#include "app/modal.h"
 #include "app/showmess.h"
 #include "app/tdmdata.h"
 #include "grid/datagrid.h"
@@ -18,6 +19,8 @@
 #include "personnel/employeebrowser.h"
 #include "personnel/employeecommands.h"
 #include "personnel/mainactions.h"
+#include "report/showreport.h"
+#include "report/tfrmreportgl.h"
 
 #include <QAction>
 #include <QApplication>
@@ -74,6 +77,9 @@ void TFrmMain::buildMenus()
     on("Action205", &TFrmMain::Action205Execute);
     on("Action206", &TFrmMain::Action206Execute);
     on("Action301", &TFrmMain::Action301Execute);
+    on("Action302", &TFrmMain::Action302Execute);
+    on("Action303", &TFrmMain::Action303Execute);
+    on("Action304", &TFrmMain::Action304Execute);
     on("actViewTree", &TFrmMain::ViewTreeExecute);
     on("actClose", &TFrmMain::closeMain);
     on("Action504", &TFrmMain::Action504Execute);
@@ -316,6 +322,73 @@ void TFrmMain::Action205Execute()
 void TFrmMain::Action301Execute()
 {
     ExportGridToExcel(m_browser->grid(), QStringLiteral("员工档案"), true);
+}
+
+namespace {
+
+// The current employee's history lists, in page order, for the main window's reports.
+struct HistoryLists {
+    std::vector<std::unique_ptr<SqlPageModel>> models;
+    QVector<ReportDataSource> sources;
+
+    explicit HistoryLists(qint64 employeeId)
+    {
+        int page = 0;
+        for (const QString &table : EmployeeCommands::historyTables()) {
+            auto model = std::make_unique<SqlPageModel>();
+            ListQuery q;
+            q.columns = QStringLiteral("*");
+            q.from = table;
+            q.where = QStringLiteral(" where F_empID = :empId ");
+            q.values = {{QStringLiteral(":empId"), employeeId}};
+            model->setQuery(q);
+            sources << ReportDataSource::fromPageModel(ReportData::detailSource(page++), model.get());
+            models.push_back(std::move(model));
+        }
+    }
+};
+
+} // namespace
+
+// The employee list as the reports see it: the list on screen, with the
+// photo, which the list itself never reads.
+std::unique_ptr<SqlPageModel> TFrmMain::reportEmployees() const
+{
+    auto model = std::make_unique<SqlPageModel>();
+    ListQuery q = m_browser->QryMain()->query();
+    q.columns += QStringLiteral(", F_EmpImage");
+    model->setQuery(q);
+    model->setOrderText(m_browser->QryMain()->orderText());
+    return model;
+}
+
+void TFrmMain::Action302Execute()
+{
+    const std::unique_ptr<SqlPageModel> employees = reportEmployees();
+    const HistoryLists history(m_browser->currentEmployeeId());
+    const ReportData data = ReportData::forMainWindow(
+        ReportDataSource::fromPageModel(ReportData::MainSource, employees.get(), m_browser->grid()->currentRow()), history.sources);
+    TFrmReportGl window(data, this);
+    DispFormPos(&window, 0);
+    RunModal(&window);
+}
+
+void TFrmMain::Action303Execute()
+{
+    if (m_browser->QryMain()->rowCount() == 0)
+        return;
+    const std::unique_ptr<SqlPageModel> employees = reportEmployees();
+    const HistoryLists history(m_browser->currentEmployeeId());
+    const ReportData data = ReportData::forMainWindow(
+        ReportDataSource::fromPageModel(ReportData::MainSource, employees.get(), m_browser->grid()->currentRow()), history.sources);
+    ShowMainReport(this, QStringLiteral("frEmpXianqing"), data);
+}
+
+void TFrmMain::Action304Execute()
+{
+    if (m_browser->QryMain()->rowCount() == 0)
+        return;
+    ShowMainReport(this, QStringLiteral("frEmpList"), MainReportData(m_browser->grid(), {}));
 }
 
 void TFrmMain::Action206Execute()

@@ -3,6 +3,7 @@
 #include <QMainWindow>
 #include <QVector>
 #include <functional>
+#include <memory>
 
 class QAction;
 class QLabel;
@@ -12,6 +13,7 @@ class QTimer;
 class EmployeeBrowser;
 class MainActions;
 class QSplitter;
+class SqlPageModel;
 class TdmData;
 
 // The main window, hub of the program: its menus open every other window.
@@ -36,6 +38,9 @@ public:
     void Action205Execute();
     void Action206Execute();
     void Action301Execute();
+    void Action302Execute();
+    void Action303Execute();
+    void Action304Execute();
     void ViewTreeExecute();
     void Action504Execute();
     void Action505Execute();
@@ -64,6 +69,7 @@ private:
     void buildBody();
     void buildStatusBar();
     void closeMain();
+    std::unique_ptr<SqlPageModel> reportEmployees() const;
     void openProgramFile(const QString &name);
 
     TdmData *m_dm;

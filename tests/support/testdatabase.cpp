@@ -110,6 +110,14 @@ QString TestDatabase::folder() const
 bool TestDatabase::exec(const QString &sql, const QVariantMap &values, QString *error) const
 {
     QSqlQuery q(db());
+    if (values.isEmpty()) {
+        // Unprepared: PostgreSQL cannot prepare DDL.
+        if (q.exec(sql))
+            return true;
+        if (error)
+            *error = q.lastError().text();
+        return false;
+    }
     if (!q.prepare(sql)) {
         if (error)
             *error = q.lastError().text();
