@@ -29,6 +29,8 @@ private slots:
     void starterStatisticsRun();
     void overlongTextRefused_data() { TestDatabase::addEngineColumn(); TestDatabase::addEngineRows(); }
     void overlongTextRefused();
+    void uniqueKeys_data() { TestDatabase::addEngineColumn(); TestDatabase::addEngineRows(); }
+    void uniqueKeys();
     void textIgnoresCase_data() { TestDatabase::addEngineColumn(); TestDatabase::addEngineRows(); }
     void textIgnoresCase();
     void likeTreatsTypedTextAsText_data();
@@ -158,6 +160,17 @@ void TestEngine::overlongTextRefused()
     QVERIFY(!why.isEmpty());
     QVERIFY(!t.exec(QStringLiteral("update t_employee set F_sex = :s"), {{QStringLiteral(":s"), QStringLiteral("男性的")}}));
     QCOMPARE(t.scalar(QStringLiteral("select count(*) from t_employee")).toInt(), 1);
+}
+
+void TestEngine::uniqueKeys()
+{
+    OPEN_DB(t);
+    // A tree code is taken once per tree; an operator name once in any letter case.
+    const QString node = QStringLiteral("insert into t_treecode(F_code,F_name,F_likecode,F_flag) values('001',:n,:n,:f)");
+    QVERIFY(t.exec(node, {{QStringLiteral(":n"), QStringLiteral("总公司")}, {QStringLiteral(":f"), QStringLiteral("dept")}}));
+    QVERIFY(!t.exec(node, {{QStringLiteral(":n"), QStringLiteral("分公司")}, {QStringLiteral(":f"), QStringLiteral("dept")}}));
+    QVERIFY(t.exec(node, {{QStringLiteral(":n"), QStringLiteral("分公司")}, {QStringLiteral(":f"), QStringLiteral("other")}}));
+    QVERIFY(!t.exec(QStringLiteral("insert into OperList(F_Name,F_PassWord) values('ADMIN','x')")));
 }
 
 void TestEngine::textIgnoresCase()

@@ -19,7 +19,8 @@ QStringList SqlDialect::createIndexes(const TableDef &table) const
 {
     QStringList out;
     for (const IndexDef &ix : table.indexes)
-        out << QStringLiteral("CREATE INDEX %1 ON %2 (%3)").arg(ix.name, table.name, ix.columns.join(u','));
+        out << QStringLiteral("CREATE %1INDEX %2 ON %3 (%4)")
+                   .arg(ix.unique ? QStringLiteral("UNIQUE ") : QString(), ix.name, table.name, ix.columns.join(u','));
     return out;
 }
 

@@ -311,7 +311,8 @@ const QVector<TableDef> &tables()
             {QStringLiteral("F_flag"), ColType::Text, 20},
          },
          {
-            {QStringLiteral("ix_treecode_flag_code"), {QStringLiteral("F_flag"), QStringLiteral("F_code")}},
+            // Two workstations adding a node at once must not both get one code.
+            {QStringLiteral("ix_treecode_flag_code"), {QStringLiteral("F_flag"), QStringLiteral("F_code")}, true},
             {QStringLiteral("ix_treecode_likecode"), {QStringLiteral("F_likecode")}},
          }},
         {QStringLiteral("cfg_grid"),
@@ -363,7 +364,7 @@ const QVector<TableDef> &tables()
             {QStringLiteral("F_xtFlag"), ColType::Bool, 0},
          },
          {
-            {QStringLiteral("ix_operlist_name"), {QStringLiteral("F_Name")}},
+            {QStringLiteral("ix_operlist_name"), {QStringLiteral("F_Name")}, true},
          }},
         {QStringLiteral("Limits"),
          {

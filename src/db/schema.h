@@ -27,6 +27,7 @@ struct ColumnDef {
 struct IndexDef {
     QString name;
     QStringList columns;
+    bool unique = false;
 };
 
 struct TableDef {
