@@ -248,10 +248,8 @@ bool EmployeeBrowser::RefreshEmployees()
         return false;
     }
     updateCount();
-    if (m_qryMain->rowCount() > 0)
-        DBGridEh1->setCurrentRow(0);
+    // The grid makes the first row current and announces it.
     emit listRefreshed();
-    emit currentEmployeeChanged();
     return true;
 }
 
@@ -352,10 +350,7 @@ void EmployeeBrowser::SpeedButton2Click()
         ShowMess(TdmData::OpenFailedText, MessError);
         return;
     }
-    if (m_qryMain->rowCount() > 0)
-        DBGridEh1->setCurrentRow(0);
     emit listRefreshed();
-    emit currentEmployeeChanged();
     emit advancedCount(QStringLiteral("员工总数：%1").arg(m_qryMain->rowCount()));
 }
 

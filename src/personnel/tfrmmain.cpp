@@ -326,13 +326,25 @@ void TFrmMain::Action301Execute()
 
 namespace {
 
-// The current employee's history lists, in page order, for the main window's reports.
-struct HistoryLists {
+// What the main window's reports read: the employee list as on screen, with
+// the photo (which the list itself never reads), and the current employee's
+// seven history lists in page order. The models live as long as the data.
+struct MainReportLists {
     std::vector<std::unique_ptr<SqlPageModel>> models;
-    QVector<ReportDataSource> sources;
+    ReportData data;
 
-    explicit HistoryLists(qint64 employeeId)
+    explicit MainReportLists(const EmployeeBrowser *browser)
     {
+        auto employees = std::make_unique<SqlPageModel>();
+        ListQuery list = browser->QryMain()->query();
+        list.columns += QStringLiteral(", F_EmpImage");
+        employees->setQuery(list);
+        employees->setOrderText(browser->QryMain()->orderText());
+        const ReportDataSource main =
+            ReportDataSource::fromPageModel(ReportData::MainSource, employees.get(), browser->grid()->currentRow());
+        models.push_back(std::move(employees));
+
+        QVector<ReportDataSource> history;
         int page = 0;
         for (const QString &table : EmployeeCommands::historyTables()) {
             auto model = std::make_unique<SqlPageModel>();
@@ -340,35 +352,21 @@ struct HistoryLists {
             q.columns = QStringLiteral("*");
             q.from = table;
             q.where = QStringLiteral(" where F_empID = :empId ");
-            q.values = {{QStringLiteral(":empId"), employeeId}};
+            q.values = {{QStringLiteral(":empId"), browser->currentEmployeeId()}};
             model->setQuery(q);
-            sources << ReportDataSource::fromPageModel(ReportData::detailSource(page++), model.get());
+            history << ReportDataSource::fromPageModel(ReportData::detailSource(page++), model.get());
             models.push_back(std::move(model));
         }
+        data = ReportData::forMainWindow(main, history);
     }
 };
 
 } // namespace
 
-// The employee list as the reports see it: the list on screen, with the
-// photo, which the list itself never reads.
-std::unique_ptr<SqlPageModel> TFrmMain::reportEmployees() const
-{
-    auto model = std::make_unique<SqlPageModel>();
-    ListQuery q = m_browser->QryMain()->query();
-    q.columns += QStringLiteral(", F_EmpImage");
-    model->setQuery(q);
-    model->setOrderText(m_browser->QryMain()->orderText());
-    return model;
-}
-
 void TFrmMain::Action302Execute()
 {
-    const std::unique_ptr<SqlPageModel> employees = reportEmployees();
-    const HistoryLists history(m_browser->currentEmployeeId());
-    const ReportData data = ReportData::forMainWindow(
-        ReportDataSource::fromPageModel(ReportData::MainSource, employees.get(), m_browser->grid()->currentRow()), history.sources);
-    TFrmReportGl window(data, this);
+    const MainReportLists lists(m_browser);
+    TFrmReportGl window(lists.data, this);
     DispFormPos(&window, 0);
     RunModal(&window);
 }
@@ -377,11 +375,8 @@ void TFrmMain::Action303Execute()
 {
     if (m_browser->QryMain()->rowCount() == 0)
         return;
-    const std::unique_ptr<SqlPageModel> employees = reportEmployees();
-    const HistoryLists history(m_browser->currentEmployeeId());
-    const ReportData data = ReportData::forMainWindow(
-        ReportDataSource::fromPageModel(ReportData::MainSource, employees.get(), m_browser->grid()->currentRow()), history.sources);
-    ShowMainReport(this, QStringLiteral("frEmpXianqing"), data);
+    const MainReportLists lists(m_browser);
+    ShowMainReport(this, QStringLiteral("frEmpXianqing"), lists.data);
 }
 
 void TFrmMain::Action304Execute()

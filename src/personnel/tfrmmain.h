@@ -3,7 +3,6 @@
 #include <QMainWindow>
 #include <QVector>
 #include <functional>
-#include <memory>
 
 class QAction;
 class QLabel;
@@ -13,7 +12,6 @@ class QTimer;
 class EmployeeBrowser;
 class MainActions;
 class QSplitter;
-class SqlPageModel;
 class TdmData;
 
 // The main window, hub of the program: its menus open every other window.
@@ -69,7 +67,6 @@ private:
     void buildBody();
     void buildStatusBar();
     void closeMain();
-    std::unique_ptr<SqlPageModel> reportEmployees() const;
     void openProgramFile(const QString &name);
 
     TdmData *m_dm;
